@@ -1,0 +1,61 @@
+// Calling support-library commands with argument triples, checked against each command's
+// parameters so that a wrong object, type or count is a clear fatal error.
+#include <string>
+
+#include "framework/FatalMessages.h"
+#include "framework/Framework.h"
+
+namespace sonavel {
+namespace {
+
+bool IsObjectType(TypeCode type) {
+  return (type & 0x80000000u) == 0;
+}
+
+}  // namespace
+
+CommandResult Framework::CallLibraryCommand(int library, int command, int argumentCount,
+                                            const ArgumentTriple* arguments) {
+  RequireStarted();
+  if (library < 0 || static_cast<std::size_t>(library) >= program_.libraries.size()) {
+    RuntimeErrorReport(fatal_message::kNoSuchLibrary, 0);
+  }
+  const std::span<const CommandSpec> commands = program_.libraries[library]->Commands();
+  if (command < 0 || static_cast<std::size_t>(command) >= commands.size()) {
+    RuntimeErrorReport(fatal_message::kNoSuchCommand, 0);
+  }
+  const CommandSpec& spec = commands[command];
+  CheckArguments(spec, argumentCount, arguments);
+  CommandResult result;
+  spec.run(result, argumentCount, arguments);
+  return result;
+}
+
+void Framework::CheckArguments(const CommandSpec& spec, int count,
+                               const ArgumentTriple* arguments) {
+  if (count < spec.required || static_cast<std::size_t>(count) > spec.parameters.size() ||
+      (count > 0 && arguments == nullptr)) {
+    RuntimeErrorReport(std::string(fatal_message::kArgumentCount) + std::string(spec.name), 0);
+  }
+  for (int i = 0; i < count; ++i) {
+    const ArgumentTriple& argument = arguments[i];
+    const TypeCode expected = spec.parameters[i];
+    if (i >= spec.required && argument.IsOmitted())
+      continue;
+    if (argument.type != expected) {
+      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(spec.name) + " #" +
+                             std::to_string(i + 1),
+                         0);
+    }
+    if (!IsObjectType(expected))
+      continue;
+    const RuntimeUnit& unit = RequireUnit(argument.WindowId(), argument.UnitId());
+    if (unit.Type().code != expected) {
+      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(spec.name) + " #" +
+                             std::to_string(i + 1),
+                         0);
+    }
+  }
+}
+
+}  // namespace sonavel
