@@ -29,8 +29,10 @@ Rect FrameWindow::Outer() const {
 void FrameWindow::FitToOuter() {
   const QSize frameExtra = frameGeometry().size() - geometry().size();
   const QSize client(outer_.width - frameExtra.width(), outer_.height - frameExtra.height());
-  if (client.isValid() && client != size()) setFixedSize(client);
-  if (pos() != QPoint(outer_.left, outer_.top)) move(outer_.left, outer_.top);
+  if (client.isValid() && client != size())
+    setFixedSize(client);
+  if (pos() != QPoint(outer_.left, outer_.top))
+    move(outer_.left, outer_.top);
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
@@ -44,7 +46,8 @@ bool FrameWindow::event(QEvent* event) {
   // The window manager's frame shows up in the geometry once it has reparented the window.
   if (event->type() == QEvent::Show || event->type() == QEvent::Move) {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    if (size() + frameExtra != QSize(outer_.width, outer_.height)) FitToOuter();
+    if (size() + frameExtra != QSize(outer_.width, outer_.height))
+      FitToOuter();
   }
   return handled;
 }

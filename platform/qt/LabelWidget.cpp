@@ -19,7 +19,8 @@ void LabelWidget::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), palette().color(QPalette::Button));
   painter.setPen(Qt::black);
   painter.setFont(font());
-  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+  painter.drawText(rect(),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
                    caption_);
 }
 

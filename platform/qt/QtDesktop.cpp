@@ -26,7 +26,9 @@ QString ToQt(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+std::string FromQt(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 // A message posted to a framework window; also carries the quit message (window 0).
 class PostedEvent final : public QEvent {
@@ -53,34 +55,52 @@ QIcon ApplicationIcon() {
 
 QMessageBox::Icon BoxIcon(std::uint32_t flags) {
   switch (flags & 0xF0) {
-    case 0x10: return QMessageBox::Critical;
-    case 0x20: return QMessageBox::Question;
-    case 0x30: return QMessageBox::Warning;
-    case 0x40: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case 0x10:
+      return QMessageBox::Critical;
+    case 0x20:
+      return QMessageBox::Question;
+    case 0x30:
+      return QMessageBox::Warning;
+    case 0x40:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
 QMessageBox::StandardButtons BoxButtons(std::uint32_t flags) {
   switch (flags & 0x0F) {
-    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
-    case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case 3: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case 4: return QMessageBox::Yes | QMessageBox::No;
-    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
-    default: return QMessageBox::Ok;
+    case 1:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case 2:
+      return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case 3:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case 4:
+      return QMessageBox::Yes | QMessageBox::No;
+    case 5:
+      return QMessageBox::Retry | QMessageBox::Cancel;
+    default:
+      return QMessageBox::Ok;
   }
 }
 
 int BoxAnswer(int button) {
   switch (button) {
-    case QMessageBox::Cancel: return box_answer::kCancel;
-    case QMessageBox::Abort: return box_answer::kAbort;
-    case QMessageBox::Retry: return box_answer::kRetry;
-    case QMessageBox::Ignore: return box_answer::kIgnore;
-    case QMessageBox::Yes: return box_answer::kYes;
-    case QMessageBox::No: return box_answer::kNo;
-    default: return box_answer::kOk;
+    case QMessageBox::Cancel:
+      return box_answer::kCancel;
+    case QMessageBox::Abort:
+      return box_answer::kAbort;
+    case QMessageBox::Retry:
+      return box_answer::kRetry;
+    case QMessageBox::Ignore:
+      return box_answer::kIgnore;
+    case QMessageBox::Yes:
+      return box_answer::kYes;
+    case QMessageBox::No:
+      return box_answer::kNo;
+    default:
+      return box_answer::kOk;
   }
 }
 
@@ -94,7 +114,9 @@ QStringList NameFilters(std::string_view filter) {
   return filters;
 }
 
-void ClearToolkitMnemonic(QPushButton& button) { button.setShortcut(QKeySequence()); }
+void ClearToolkitMnemonic(QPushButton& button) {
+  button.setShortcut(QKeySequence());
+}
 
 }  // namespace
 
@@ -108,7 +130,8 @@ QtDesktop::QtDesktop(int& argc, char** argv)
 QtDesktop::~QtDesktop() {
   application_->removeEventFilter(this);
   for (auto& [handle, widget] : widgets_) {
-    if (widget && widget->isWindow()) delete widget.data();
+    if (widget && widget->isWindow())
+      delete widget.data();
   }
 }
 
@@ -124,16 +147,19 @@ QWidget* QtDesktop::WidgetOf(WindowHandle handle) const {
 
 WindowHandle QtDesktop::HandleOf(const QObject* object) const {
   for (const auto& [handle, widget] : widgets_) {
-    if (widget.data() == object) return handle;
+    if (widget.data() == object)
+      return handle;
   }
   return 0;
 }
 
 QWidget* QtDesktop::ActiveFrameworkWindow() const {
   QWidget* active = QApplication::activeWindow();
-  if (active != nullptr && HandleOf(active) != 0) return active;
+  if (active != nullptr && HandleOf(active) != 0)
+    return active;
   for (const auto& [handle, widget] : widgets_) {
-    if (widget && widget->isWindow() && widget->isVisible()) return widget.data();
+    if (widget && widget->isWindow() && widget->isVisible())
+      return widget.data();
   }
   return nullptr;
 }
@@ -145,7 +171,8 @@ Size QtDesktop::ScreenSize() const {
 
 WindowHandle QtDesktop::CreateTopLevel(const TopLevelSpec& spec) {
   auto* window = new FrameWindow([this, handle = nextHandle_] {
-    if (events_ != nullptr) events_->CloseRequested(handle);
+    if (events_ != nullptr)
+      events_->CloseRequested(handle);
   });
   Qt::WindowFlags flags = window->windowFlags();
   flags.setFlag(Qt::WindowSystemMenuHint, spec.frame.systemMenu);
@@ -164,12 +191,14 @@ Rect QtDesktop::OuterRect(WindowHandle window) const {
 }
 
 void QtDesktop::SetOuterRect(WindowHandle window, const Rect& outer) {
-  if (auto* frame = qobject_cast<FrameWindow*>(WidgetOf(window))) frame->SetOuter(outer);
+  if (auto* frame = qobject_cast<FrameWindow*>(WidgetOf(window)))
+    frame->SetOuter(outer);
 }
 
 WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& spec) {
   QWidget* owner = WidgetOf(parent);
-  if (owner == nullptr) return 0;
+  if (owner == nullptr)
+    return 0;
   QWidget* control = nullptr;
   switch (spec.kind) {
     case ControlKind::kLabel: {
@@ -184,7 +213,8 @@ WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& sp
       button->setAutoDefault(false);
       button->setFocusPolicy(spec.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
       connect(button, &QPushButton::clicked, this, [this, handle = nextHandle_] {
-        if (events_ != nullptr) events_->Clicked(handle);
+        if (events_ != nullptr)
+          events_->Clicked(handle);
       });
       control = button;
       break;
@@ -208,7 +238,8 @@ WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& sp
 
 void QtDesktop::StackControls(WindowHandle, std::span<const WindowHandle> topmostFirst) {
   for (auto it = topmostFirst.rbegin(); it != topmostFirst.rend(); ++it) {
-    if (QWidget* control = WidgetOf(*it)) control->raise();
+    if (QWidget* control = WidgetOf(*it))
+      control->raise();
   }
 }
 
@@ -220,7 +251,8 @@ void QtDesktop::ShowWithoutActivating(WindowHandle control) {
 }
 
 void QtDesktop::Hide(WindowHandle control) {
-  if (QWidget* widget = WidgetOf(control)) widget->hide();
+  if (QWidget* widget = WidgetOf(control))
+    widget->hide();
 }
 
 void QtDesktop::ShowActive(WindowHandle window) {
@@ -232,7 +264,8 @@ void QtDesktop::ShowActive(WindowHandle window) {
 }
 
 void QtDesktop::SetEnabled(WindowHandle handle, bool enabled) {
-  if (QWidget* widget = WidgetOf(handle)) widget->setEnabled(enabled);
+  if (QWidget* widget = WidgetOf(handle))
+    widget->setEnabled(enabled);
 }
 
 void QtDesktop::SetText(WindowHandle handle, std::string_view text) {
@@ -251,12 +284,14 @@ void QtDesktop::SetText(WindowHandle handle, std::string_view text) {
 
 void QtDesktop::SetFocus(WindowHandle control) {
   // Tab reason, so that the style draws the focus frame of the control keyboard users moved to.
-  if (QWidget* widget = WidgetOf(control)) widget->setFocus(Qt::TabFocusReason);
+  if (QWidget* widget = WidgetOf(control))
+    widget->setFocus(Qt::TabFocusReason);
 }
 
 void QtDesktop::DestroyTopLevel(WindowHandle window) {
   QWidget* widget = WidgetOf(window);
-  if (widget == nullptr) return;
+  if (widget == nullptr)
+    return;
   for (auto it = widgets_.begin(); it != widgets_.end();) {
     if (it->second.isNull() || it->second == widget || widget->isAncestorOf(it->second)) {
       it = widgets_.erase(it);
@@ -282,16 +317,20 @@ std::optional<std::string> QtDesktop::FileDialog(const FileDialogRequest& reques
   dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   dialog.setDefaultSuffix(ToQt(request.defaultExtension));
-  if (!request.initialFolder.empty()) dialog.setDirectory(ToQt(request.initialFolder));
+  if (!request.initialFolder.empty())
+    dialog.setDirectory(ToQt(request.initialFolder));
   const QStringList filters = NameFilters(request.filter);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
     const qsizetype selected = request.filterIndex - 1;
-    if (selected >= 0 && selected < filters.size()) dialog.selectNameFilter(filters[selected]);
+    if (selected >= 0 && selected < filters.size())
+      dialog.selectNameFilter(filters[selected]);
   }
-  if (!request.initialName.empty()) dialog.selectFile(ToQt(request.initialName));
+  if (!request.initialName.empty())
+    dialog.selectFile(ToQt(request.initialName));
   dialog.setWindowModality(Qt::ApplicationModal);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
   const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
   if (!request.keepCurrentFolder) {
     // As the system's own dialog does, the chosen folder becomes the current one.
@@ -311,7 +350,8 @@ void QtDesktop::PostQuit(int exitCode) {
 }
 
 bool QtDesktop::event(QEvent* event) {
-  if (event->type() != PostedEvent::kType) return QObject::event(event);
+  if (event->type() != PostedEvent::kType)
+    return QObject::event(event);
   const auto& posted = static_cast<const PostedEvent&>(*event);
   if (posted.window == 0 && posted.message == kQuitMessage) {
     QCoreApplication::exit(static_cast<int>(posted.wParam));
@@ -321,7 +361,9 @@ bool QtDesktop::event(QEvent* event) {
   return true;
 }
 
-int QtDesktop::RunLoop() { return QApplication::exec(); }
+int QtDesktop::RunLoop() {
+  return QApplication::exec();
+}
 
 void QtDesktop::Sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -341,15 +383,19 @@ void QtDesktop::EndProcess(int exitCode) {
 }
 
 bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
-  if (events_ == nullptr || !watched->isWidgetType()) return false;
+  if (events_ == nullptr || !watched->isWidgetType())
+    return false;
   const auto* widget = static_cast<QWidget*>(watched);
   switch (event->type()) {
     case QEvent::KeyPress: {
-      // A key travels from the focus widget up to its window; offer it once, where it starts.
-      QWidget* focus = QApplication::focusWidget();
-      if (widget != focus && !(focus == nullptr && widget->isWindow())) return false;
+      // A key travels from the window's focus widget up to the window; offer it once, where
+      // it starts.
+      const QWidget* start = widget->window()->focusWidget();
+      if (widget != (start != nullptr ? start : widget->window()))
+        return false;
       const WindowHandle target = HandleOf(widget);
-      if (target == 0) return false;
+      if (target == 0)
+        return false;
       const KeyPress key = ToKeyPress(static_cast<const QKeyEvent&>(*event));
       return key.virtualKey != 0 && events_->PreTranslateKey(target, key);
     }
@@ -362,7 +408,8 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event) {
       }
       return false;
     case QEvent::FocusIn:
-      if (const WindowHandle control = HandleOf(widget)) events_->FocusChanged(control);
+      if (const WindowHandle control = HandleOf(widget))
+        events_->FocusChanged(control);
       return false;
     default:
       return false;
