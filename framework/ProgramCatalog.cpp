@@ -92,8 +92,11 @@ std::optional<ProgramCatalog> ProgramCatalog::Read(const ProgramDescription& pro
       std::ranges::find(program.libraries, nullptr) != program.libraries.end()) {
     return std::nullopt;
   }
+  for (std::string_view text : program.constantTexts) {
+    if (text.find('\0') != std::string_view::npos)
+      return std::nullopt;
+  }
   ProgramCatalog catalog;
-  catalog.constantTexts_ = program.constantTexts;
   std::set<ControlId> windowIds;
   for (const WindowDescription& window : program.windows) {
     if (!windowIds.insert(window.windowId).second)

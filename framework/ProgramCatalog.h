@@ -34,17 +34,16 @@ struct CatalogWindow {
 
 // The program description, read once and checked. Read answers nothing when the descriptions
 // cannot be read: a malformed unit, an unknown type, a handler offset outside the handler table,
-// a setting the type does not have, or duplicate ids.
+// a setting the type does not have, duplicate ids, or a constant text that holds a zero byte
+// (texts are handed on as zero-terminated strings, which would cut it short).
 class ProgramCatalog {
  public:
   static std::optional<ProgramCatalog> Read(const ProgramDescription& program);
 
   const CatalogWindow* FindWindow(ControlId windowId) const;
-  std::span<const std::string_view> ConstantTexts() const { return constantTexts_; }
 
  private:
   std::vector<CatalogWindow> windows_;
-  std::span<const std::string_view> constantTexts_;
 };
 
 }  // namespace sonavel

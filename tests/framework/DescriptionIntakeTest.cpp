@@ -55,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                        [](TestProgram& p) { p.units[1].container = 0x16000099; }},
         BadDescription{"UnknownContent",
                        [](TestProgram& p) { p.units[1].contents = kUnknownContent; }},
-        BadDescription{"CoreLibraryMissing", [](TestProgram& p) { p.libraries.clear(); }}),
+        BadDescription{"CoreLibraryMissing", [](TestProgram& p) { p.libraries.clear(); }},
+        BadDescription{"ConstantTextWithZeroByte",
+                       [](TestProgram& p) { p.constantTexts.emplace_back("a\0b", 3); }}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(StartWindowTest, UnknownWindowIdAndFailedCreationAreFatal) {

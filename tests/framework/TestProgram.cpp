@@ -142,7 +142,7 @@ TestProgram::TestProgram() {
 
 const ProgramDescription& TestProgram::Build() {
   windows = {WindowDescription{kWindow, units}};
-  description = ProgramDescription{windows, handlers, {}, libraries};
+  description = ProgramDescription{windows, handlers, constantTexts, libraries};
   return description;
 }
 

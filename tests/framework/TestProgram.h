@@ -38,6 +38,7 @@ struct TestProgram {
   std::vector<WindowDescription> windows;
   std::vector<SupportLibrary*> libraries{&TheCoreLibrary()};
   std::vector<EventHandler> handlers;
+  std::vector<std::string_view> constantTexts{"文字"};
   ProgramDescription description;
 
   TestProgram();
