@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "recorder/SampleBuffer.h"
+#include "recorder/WaveFormat.h"
+
+namespace sonavel {
+
+// One sound in memory: a PCM format record and its frames. Copies are deep.
+class CWave {
+ public:
+  CWave() = default;
+  virtual ~CWave() = default;
+  CWave(const CWave& other);
+  CWave& operator=(const CWave& other);
+  // A temporary may hand over its frames; nobody can tell the difference from a copy.
+  CWave(CWave&& other) noexcept = default;
+  CWave& operator=(CWave&& other) noexcept = default;
+
+  // Replaces the format by the PCM record derived from the three values and empties the frames.
+  void SetPcmFormat(std::uint16_t channels, std::uint32_t samplesPerSecond,
+                    std::uint16_t bitsPerSample);
+  WAVEFORMATEX Format() const { return waveFormat_; }
+  // Takes over count frames of the format's block size held in storage.
+  void SetData(std::unique_ptr<std::byte[]> storage, std::uint32_t count);
+  const std::byte* SampleData() const { return samples_.Data(); }
+  std::uint32_t SampleCount() const { return samples_.Count(); }
+  // SampleCount × nBlockAlign, in 64 bits.
+  std::uint64_t DataLength() const;
+
+ private:
+  SampleBuffer samples_;
+  WAVEFORMATEX waveFormat_;
+};
+
+}  // namespace sonavel

@@ -1,0 +1,37 @@
+#include "recorder/SampleBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace sonavel {
+
+void SampleBuffer::Allocate(std::uint32_t count, std::uint32_t elementSize) {
+  const std::uint64_t bytes = ByteSize(count, elementSize);
+  if (bytes > std::numeric_limits<std::size_t>::max())
+    throw std::bad_alloc();
+  Attach(std::make_unique_for_overwrite<std::byte[]>(static_cast<std::size_t>(bytes)), count,
+         elementSize);
+}
+
+void SampleBuffer::Attach(std::unique_ptr<std::byte[]> storage, std::uint32_t count,
+                          std::uint32_t elementSize) {
+  data_ = std::move(storage);
+  count_ = count;
+  elementSize_ = elementSize;
+}
+
+void SampleBuffer::CopyFrom(const std::byte* source, std::uint32_t count,
+                            std::uint32_t elementSize) {
+  if (!data_)
+    Allocate(count, elementSize);
+  const std::uint64_t copied = ByteSize(std::min(count_, count), elementSize);
+  if (copied == 0)
+    return;
+  std::memset(data_.get(), 0, static_cast<std::size_t>(Bytes()));
+  // Never past the own storage, whatever element size the caller names.
+  std::memcpy(data_.get(), source, static_cast<std::size_t>(std::min(copied, Bytes())));
+}
+
+}  // namespace sonavel
