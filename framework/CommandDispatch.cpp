@@ -24,35 +24,37 @@ CommandResult Framework::CallLibraryCommand(int library, int command, int argume
   if (command < 0 || static_cast<std::size_t>(command) >= commands.size()) {
     RuntimeErrorReport(fatal_message::kNoSuchCommand, 0);
   }
-  const CommandSpec& spec = commands[command];
-  CheckArguments(spec, argumentCount, arguments);
+  const CommandSpec& description = commands[command];
+  CheckArguments(description, argumentCount, arguments);
   CommandResult result;
-  spec.run(result, argumentCount, arguments);
+  description.run(result, argumentCount, arguments);
   return result;
 }
 
-void Framework::CheckArguments(const CommandSpec& spec, int count,
+void Framework::CheckArguments(const CommandSpec& description, int count,
                                const ArgumentTriple* arguments) {
-  if (count < spec.required || static_cast<std::size_t>(count) > spec.parameters.size() ||
+  if (count < description.required ||
+      static_cast<std::size_t>(count) > description.parameters.size() ||
       (count > 0 && arguments == nullptr)) {
-    RuntimeErrorReport(std::string(fatal_message::kArgumentCount) + std::string(spec.name), 0);
+    RuntimeErrorReport(std::string(fatal_message::kArgumentCount) + std::string(description.name),
+                       0);
   }
   for (int i = 0; i < count; ++i) {
     const ArgumentTriple& argument = arguments[i];
-    const TypeCode expected = spec.parameters[i];
-    if (i >= spec.required && argument.IsOmitted())
+    const TypeCode expected = description.parameters[i];
+    if (i >= description.required && argument.IsOmitted())
       continue;
     if (argument.type != expected) {
-      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(spec.name) + " #" +
-                             std::to_string(i + 1),
+      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(description.name) +
+                             " #" + std::to_string(i + 1),
                          0);
     }
     if (!IsObjectType(expected))
       continue;
     const RuntimeUnit& unit = RequireUnit(argument.WindowId(), argument.UnitId());
     if (unit.Type().code != expected) {
-      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(spec.name) + " #" +
-                             std::to_string(i + 1),
+      RuntimeErrorReport(std::string(fatal_message::kArgumentType) + std::string(description.name) +
+                             " #" + std::to_string(i + 1),
                          0);
     }
   }

@@ -107,11 +107,11 @@ class Desktop {
   virtual Size ScreenSize() const = 0;
 
   // Creates a hidden top-level window with no owner. Answers 0 on failure.
-  virtual WindowHandle CreateTopLevel(const TopLevelSpec& spec) = 0;
+  virtual WindowHandle CreateTopLevel(const TopLevelSpec& description) = 0;
   virtual Rect OuterRect(WindowHandle window) const = 0;
   virtual void SetOuterRect(WindowHandle window, const Rect& outer) = 0;
   // Creates a hidden child control. Answers 0 on failure.
-  virtual WindowHandle CreateControl(WindowHandle parent, const ControlSpec& spec) = 0;
+  virtual WindowHandle CreateControl(WindowHandle parent, const ControlSpec& description) = 0;
   // Orders the children of a window, topmost first.
   virtual void StackControls(WindowHandle parent, std::span<const WindowHandle> topmostFirst) = 0;
   virtual void ShowWithoutActivating(WindowHandle control) = 0;

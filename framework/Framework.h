@@ -115,7 +115,7 @@ class Framework final : private DesktopEvents {
   bool PreTranslate(LoadedWindow& window, const KeyPress& key);
   bool MoveFocusByTab(LoadedWindow& window, bool backwards);
   bool HandleMnemonic(LoadedWindow& window, char character);
-  void CheckArguments(const CommandSpec& spec, int count, const ArgumentTriple* arguments);
+  void CheckArguments(const CommandSpec& description, int count, const ArgumentTriple* arguments);
   void ReleaseWindows();
 
   Desktop& desktop_;

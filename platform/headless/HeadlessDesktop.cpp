@@ -106,18 +106,18 @@ void HeadlessDesktop::Activate(WindowHandle window) {
     events_->ActivationChanged(window, true);
 }
 
-WindowHandle HeadlessDesktop::CreateTopLevel(const TopLevelSpec& spec) {
+WindowHandle HeadlessDesktop::CreateTopLevel(const TopLevelSpec& description) {
   if (std::exchange(failTopLevel_, false))
     return 0;
   Node node;
   node.topLevel = true;
-  node.rect = spec.outer;
+  node.rect = description.outer;
   if (creationSize_) {
     node.rect.width = creationSize_->width;
     node.rect.height = creationSize_->height;
   }
-  node.text = std::string(spec.title);
-  node.frame = spec.frame;
+  node.text = std::string(description.title);
+  node.frame = description.frame;
   nodes_[nextHandle_] = node;
   return nextHandle_++;
 }
@@ -133,16 +133,16 @@ void HeadlessDesktop::SetOuterRect(WindowHandle window, const Rect& outer) {
     node->rect = outer;
 }
 
-WindowHandle HeadlessDesktop::CreateControl(WindowHandle parent, const ControlSpec& spec) {
+WindowHandle HeadlessDesktop::CreateControl(WindowHandle parent, const ControlSpec& description) {
   if (Live(parent) == nullptr)
     return 0;
   Node node;
   node.parent = parent;
-  node.kind = spec.kind;
-  node.rect = spec.rect;
-  node.text = std::string(spec.text);
-  node.enabled = !spec.disabled;
-  node.tabStop = spec.tabStop;
+  node.kind = description.kind;
+  node.rect = description.rect;
+  node.text = std::string(description.text);
+  node.enabled = !description.disabled;
+  node.tabStop = description.tabStop;
   nodes_[nextHandle_] = node;
   return nextHandle_++;
 }

@@ -111,10 +111,10 @@ class HeadlessDesktop final : public Desktop {
   // --- Desktop ---
   void SetEvents(DesktopEvents* events) override { events_ = events; }
   Size ScreenSize() const override { return screen_; }
-  WindowHandle CreateTopLevel(const TopLevelSpec& spec) override;
+  WindowHandle CreateTopLevel(const TopLevelSpec& description) override;
   Rect OuterRect(WindowHandle window) const override;
   void SetOuterRect(WindowHandle window, const Rect& outer) override;
-  WindowHandle CreateControl(WindowHandle parent, const ControlSpec& spec) override;
+  WindowHandle CreateControl(WindowHandle parent, const ControlSpec& description) override;
   void StackControls(WindowHandle parent, std::span<const WindowHandle> topmostFirst) override;
   void ShowWithoutActivating(WindowHandle control) override;
   void Hide(WindowHandle control) override;

@@ -169,19 +169,19 @@ Size QtDesktop::ScreenSize() const {
   return {screen.width(), screen.height()};
 }
 
-WindowHandle QtDesktop::CreateTopLevel(const TopLevelSpec& spec) {
+WindowHandle QtDesktop::CreateTopLevel(const TopLevelSpec& description) {
   auto* window = new FrameWindow([this, handle = nextHandle_] {
     if (events_ != nullptr)
       events_->CloseRequested(handle);
   });
   Qt::WindowFlags flags = window->windowFlags();
-  flags.setFlag(Qt::WindowSystemMenuHint, spec.frame.systemMenu);
-  flags.setFlag(Qt::WindowMinimizeButtonHint, spec.frame.minimizeBox);
-  flags.setFlag(Qt::WindowMaximizeButtonHint, spec.frame.maximizeBox);
+  flags.setFlag(Qt::WindowSystemMenuHint, description.frame.systemMenu);
+  flags.setFlag(Qt::WindowMinimizeButtonHint, description.frame.minimizeBox);
+  flags.setFlag(Qt::WindowMaximizeButtonHint, description.frame.maximizeBox);
   window->setWindowFlags(flags);
-  window->setWindowTitle(ToQt(spec.title));
+  window->setWindowTitle(ToQt(description.title));
   window->setWindowIcon(QApplication::windowIcon());
-  window->SetOuter(spec.outer);
+  window->SetOuter(description.outer);
   return Register(window);
 }
 
@@ -195,23 +195,23 @@ void QtDesktop::SetOuterRect(WindowHandle window, const Rect& outer) {
     frame->SetOuter(outer);
 }
 
-WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& spec) {
+WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& description) {
   QWidget* owner = WidgetOf(parent);
   if (owner == nullptr)
     return 0;
   QWidget* control = nullptr;
-  switch (spec.kind) {
+  switch (description.kind) {
     case ControlKind::kLabel: {
       auto* label = new LabelWidget(owner);
-      label->SetCaption(ToQt(spec.text));
+      label->SetCaption(ToQt(description.text));
       control = label;
       break;
     }
     case ControlKind::kButton: {
-      auto* button = new QPushButton(ToQt(spec.text), owner);
+      auto* button = new QPushButton(ToQt(description.text), owner);
       ClearToolkitMnemonic(*button);
       button->setAutoDefault(false);
-      button->setFocusPolicy(spec.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      button->setFocusPolicy(description.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
       connect(button, &QPushButton::clicked, this, [this, handle = nextHandle_] {
         if (events_ != nullptr)
           events_->Clicked(handle);
@@ -220,7 +220,7 @@ WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& sp
       break;
     }
     case ControlKind::kEditBox: {
-      auto* edit = new QLineEdit(ToQt(spec.text), owner);
+      auto* edit = new QLineEdit(ToQt(description.text), owner);
       // A single-line edit box is as tall as its text plus its sunken border.
       edit->setMinimumHeight(0);
       control = edit;
@@ -230,8 +230,9 @@ WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& sp
       control = new QWidget(owner);
       break;
   }
-  control->setGeometry(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
-  control->setEnabled(!spec.disabled);
+  control->setGeometry(description.rect.left, description.rect.top, description.rect.width,
+                       description.rect.height);
+  control->setEnabled(!description.disabled);
   control->hide();
   return Register(control);
 }

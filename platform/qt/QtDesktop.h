@@ -34,10 +34,10 @@ class QtDesktop final : public QObject, public Desktop {
 
   void SetEvents(DesktopEvents* events) override { events_ = events; }
   Size ScreenSize() const override;
-  WindowHandle CreateTopLevel(const TopLevelSpec& spec) override;
+  WindowHandle CreateTopLevel(const TopLevelSpec& description) override;
   Rect OuterRect(WindowHandle window) const override;
   void SetOuterRect(WindowHandle window, const Rect& outer) override;
-  WindowHandle CreateControl(WindowHandle parent, const ControlSpec& spec) override;
+  WindowHandle CreateControl(WindowHandle parent, const ControlSpec& description) override;
   void StackControls(WindowHandle parent, std::span<const WindowHandle> topmostFirst) override;
   void ShowWithoutActivating(WindowHandle control) override;
   void Hide(WindowHandle control) override;
