@@ -1,5 +1,6 @@
 #include "framework/Framework.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -93,6 +94,11 @@ void Framework::Start() {
 void Framework::RequireStarted() {
   if (!started_)
     RuntimeErrorReport(fatal_message::kNotStarted, 0);
+  if (std::this_thread::get_id() != uiThread_) {
+    // No box can be shown from a foreign thread; this is a programming error, not a user's.
+    std::fputs("Sonavel: a framework service was called outside the UI thread\n", stderr);
+    std::abort();
+  }
 }
 
 void Framework::SetShutdownRoutine(void (*routine)()) {
@@ -186,22 +192,14 @@ std::uintptr_t Framework::Service(std::uint32_t code, std::uintptr_t first, std:
   switch (code) {
     case service::kFindObject: {
       RuntimeUnit& unit = RequireUnit(windowId, unitId);
-      if (!unit.object || !unit.objectRegistered) {
+      if (!unit.object)
         RuntimeErrorReport(fatal_message::kUnitNotLoaded, 0);
-      }
       return reinterpret_cast<std::uintptr_t>(unit.object.get());
     }
-    case service::kForgetObject: {
-      LoadedWindow* window = FindWindow(windowId);
-      for (auto& retiredWindow : retired_) {
-        if (window == nullptr && retiredWindow->Id() == windowId)
-          window = retiredWindow.get();
-      }
-      const int index = window != nullptr ? window->IndexOf(unitId) : -1;
-      if (index >= 0)
-        window->Units()[index].objectRegistered = false;
+    case service::kForgetObject:
+      // Only sent from WindowDestroyed: the window is no longer alive, so nothing finds the
+      // object any more, and the framework deletes it as soon as that call returns.
       return 0;
-    }
     default:
       return 0;
   }

@@ -63,7 +63,6 @@ class Framework final : private DesktopEvents {
   // For the core commands.
   Desktop& GetDesktop() { return desktop_; }
   MemorySource& Memory() { return memory_; }
-  bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
   RuntimeUnit& RequireUnit(ControlId windowId, ControlId unitId);
   void MarkAndDestroy(ControlId windowId, bool atOnce);
   // Runs a modal call (box or dialog); the control that had the focus gets it back afterwards.

@@ -29,7 +29,6 @@ struct RuntimeUnit {
   std::int32_t mousePointer;
   std::map<std::int32_t, PropertySlot> own;  // the type's own properties, by index
   std::unique_ptr<ComponentObject> object;   // component types of other libraries
-  bool objectRegistered = false;             // false once the library asked to forget it
 
   const UnitType& Type() const { return catalog->type; }
   const UnitDescription& Description() const { return *catalog->description; }

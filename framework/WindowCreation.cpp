@@ -75,7 +75,6 @@ bool Framework::CreateControl(LoadedWindow& window, RuntimeUnit& unit) {
   constexpr std::uint32_t kVisibleStyle = 0x10000000;
   const std::uint32_t style = type.visual && unit.shown ? kVisibleStyle : 0;
   unit.object = create({desktop_, window.Handle(), style, unit.rect, window.Id(), unit.Id()});
-  unit.objectRegistered = unit.object != nullptr;
   return unit.object != nullptr;
 }
 

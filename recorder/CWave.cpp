@@ -25,7 +25,6 @@ void CWave::SetPcmFormat(std::uint16_t channels, std::uint32_t samplesPerSecond,
   waveFormat_.nBlockAlign = static_cast<std::uint16_t>(bitsPerFrame / 8);
   waveFormat_.wBitsPerSample = bitsPerSample;
   waveFormat_.nAvgBytesPerSec = bitsPerFrame * samplesPerSecond / 8;
-  samples_ = SampleBuffer();
   samples_.Attach(nullptr, 0, waveFormat_.nBlockAlign);
 }
 

@@ -219,13 +219,9 @@ WindowHandle QtDesktop::CreateControl(WindowHandle parent, const ControlSpec& de
       control = button;
       break;
     }
-    case ControlKind::kEditBox: {
-      auto* edit = new QLineEdit(ToQt(description.text), owner);
-      // A single-line edit box is as tall as its text plus its sunken border.
-      edit->setMinimumHeight(0);
-      control = edit;
+    case ControlKind::kEditBox:
+      control = new QLineEdit(ToQt(description.text), owner);
       break;
-    }
     case ControlKind::kHidden:
       control = new QWidget(owner);
       break;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 #include "framework/ProcessEnded.h"
 #include "framework/Services.h"
@@ -104,7 +105,13 @@ TEST_F(WindowBehaviourTest, DisablingAButtonTakesItOutOfTabOrderAndMnemonics) {
   desktop_.PressAlt('S');
   desktop_.PressKey({vk::kTab});
   EXPECT_EQ(desktop_.FocusedText(), "First(&F)");
-  EXPECT_TRUE(TheJournal().events.size() == 3);  // only the creation events
+  EXPECT_EQ(TheJournal().events.size(), 3u);  // only the creation events
+}
+
+TEST_F(WindowBehaviourTest, ServicesRefuseOtherThreads) {
+  Load();
+  EXPECT_DEATH(std::thread([] { ReadProperty(kWindow, kLabel, property::kText, -1); }).join(),
+               "outside the UI thread");
 }
 
 TEST_F(WindowBehaviourTest, ElementIndexOtherThanMinusOneIsFatal) {
