@@ -4,6 +4,7 @@
 
 #include "app/ControlIds.h"
 #include "framework/PropertyIndex.h"
+#include "recorder/MultimediaLibrary.h"
 
 namespace sonavel {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 using namespace ids;
 namespace p = property;
 
-constexpr TypeCode kWaveRecord = 0x00020002;
+constexpr TypeCode kWaveRecord = MultimediaLibrary::kWaveRecordCode;
 
 constexpr std::array kWindowSettings = {
     TypeSetting{p::kTitle, "Sonavel 1.0"},

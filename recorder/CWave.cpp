@@ -1,5 +1,8 @@
 #include "recorder/CWave.h"
 
+#include "framework/Files.h"
+#include "recorder/WaveFileWriter.h"
+
 namespace sonavel {
 
 CWave::CWave(const CWave& other) : waveFormat_(other.waveFormat_) {
@@ -28,12 +31,18 @@ void CWave::SetPcmFormat(std::uint16_t channels, std::uint32_t samplesPerSecond,
   samples_.Attach(nullptr, 0, waveFormat_.nBlockAlign);
 }
 
-void CWave::SetData(std::unique_ptr<std::byte[]> storage, std::uint32_t count) {
+void CWave::SetData(SampleStorage storage, std::uint32_t count) {
   samples_.Attach(std::move(storage), count, waveFormat_.nBlockAlign);
 }
 
 std::uint64_t CWave::DataLength() const {
   return SampleBuffer::ByteSize(SampleCount(), waveFormat_.nBlockAlign);
+}
+
+void CWave::SaveAs(const std::string& fileName) const {
+  const std::unique_ptr<OutputFile> file = CreateOutputFile(fileName);
+  WriteTo(*this, *file);
+  file->Close();
 }
 
 }  // namespace sonavel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "recorder/SampleBuffer.h"
 #include "recorder/WaveFormat.h"
@@ -24,11 +25,14 @@ class CWave {
                     std::uint16_t bitsPerSample);
   WAVEFORMATEX Format() const { return waveFormat_; }
   // Takes over count frames of the format's block size held in storage.
-  void SetData(std::unique_ptr<std::byte[]> storage, std::uint32_t count);
+  void SetData(SampleStorage storage, std::uint32_t count);
   const std::byte* SampleData() const { return samples_.Data(); }
   std::uint32_t SampleCount() const { return samples_.Count(); }
   // SampleCount × nBlockAlign, in 64 bits.
   std::uint64_t DataLength() const;
+  // Creates the named file (an existing one is emptied), writes the wave file and closes it.
+  // Raises FileError; a write that fails leaves the partly written file behind.
+  void SaveAs(const std::string& fileName) const;
 
  private:
   SampleBuffer samples_;

@@ -28,11 +28,30 @@ void SetFormatCommand(CommandResult& result, int, const ArgumentTriple* argument
       {arguments[1].AsInteger(), arguments[2].AsInteger(), arguments[3].AsInteger()}));
 }
 
-constexpr TypeCode kRecorderArgument = 0x00020002;
+void StartCommand(CommandResult& result, int, const ArgumentTriple* arguments) {
+  result.SetLogical(FindRecorder(arguments[0].WindowId(), arguments[0].UnitId()).Start());
+}
+
+void StopCommand(CommandResult& result, int, const ArgumentTriple* arguments) {
+  result.SetLogical(FindRecorder(arguments[0].WindowId(), arguments[0].UnitId()).Stop());
+}
+
+void SaveCommand(CommandResult& result, int, const ArgumentTriple* arguments) {
+  WaveRecorder& recorder = FindRecorder(arguments[0].WindowId(), arguments[0].UnitId());
+  result.SetLogical(recorder.Save(arguments[1].AsText(), arguments[2].AsLogical()));
+}
+
+constexpr TypeCode kRecorderArgument = MultimediaLibrary::kWaveRecordCode;
 constexpr std::array kSetFormatParameters = {kRecorderArgument, type_code::kInteger,
                                              type_code::kInteger, type_code::kInteger};
+constexpr std::array kRecorderOnly = {kRecorderArgument};
+constexpr std::array kSaveParameters = {kRecorderArgument, type_code::kText, type_code::kLogical};
+// Numbered by their place: SetFormat 0, Start 1, Stop 2, Save 3.
 constexpr std::array kCommands = {
     CommandSpec{"置格式", &SetFormatCommand, kSetFormatParameters, 4},
+    CommandSpec{"开始录音", &StartCommand, kRecorderOnly, 1},
+    CommandSpec{"停止录音", &StopCommand, kRecorderOnly, 1},
+    CommandSpec{"保存", &SaveCommand, kSaveParameters, 3},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "framework/ControlId.h"
 #include "framework/SupportLibrary.h"
+#include "framework/TypeCode.h"
 
 namespace sonavel {
 
@@ -11,6 +12,8 @@ class WaveRecorder;
 class MultimediaLibrary final : public SupportLibrary {
  public:
   static constexpr std::uint16_t kWaveRecordType = 2;
+  // The recorder's type code: library 2, type 2. Commands take the recorder as this object.
+  static constexpr TypeCode kWaveRecordCode = 0x00020002;
 
   int Notify(int code, ServiceEntry entry) override;
   std::span<const CommandSpec> Commands() const override;

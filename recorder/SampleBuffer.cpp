@@ -2,21 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-#include <new>
 
 namespace sonavel {
 
 void SampleBuffer::Allocate(std::uint32_t count, std::uint32_t elementSize) {
-  const std::uint64_t bytes = ByteSize(count, elementSize);
-  if (bytes > std::numeric_limits<std::size_t>::max())
-    throw std::bad_alloc();
-  Attach(std::make_unique_for_overwrite<std::byte[]>(static_cast<std::size_t>(bytes)), count,
-         elementSize);
+  Attach(ObtainSampleStorage(ByteSize(count, elementSize)), count, elementSize);
 }
 
-void SampleBuffer::Attach(std::unique_ptr<std::byte[]> storage, std::uint32_t count,
-                          std::uint32_t elementSize) {
+void SampleBuffer::Attach(SampleStorage storage, std::uint32_t count, std::uint32_t elementSize) {
   data_ = std::move(storage);
   count_ = count;
   elementSize_ = elementSize;

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "recorder/SampleStorage.h"
+
 namespace sonavel {
 
-// An owned array of sample frames. Storage comes from the C++ heap: exhausted memory raises
-// std::bad_alloc, the framework's out-of-memory error.
+// An owned array of sample frames. Storage comes from the sample memory source: exhausted memory
+// raises std::bad_alloc, the framework's out-of-memory error.
 class SampleBuffer {
  public:
   SampleBuffer() = default;
@@ -25,7 +27,7 @@ class SampleBuffer {
   // Obtains count × element size bytes (contents undefined) and attaches them.
   void Allocate(std::uint32_t count, std::uint32_t elementSize);
   // Releases what was held, then owns the given storage.
-  void Attach(std::unique_ptr<std::byte[]> storage, std::uint32_t count, std::uint32_t elementSize);
+  void Attach(SampleStorage storage, std::uint32_t count, std::uint32_t elementSize);
   // Allocates when empty; then zeroes the own storage and copies the first
   // min(own count, count) elements from source. Existing storage is never resized.
   void CopyFrom(const std::byte* source, std::uint32_t count, std::uint32_t elementSize);
@@ -38,7 +40,7 @@ class SampleBuffer {
 
  private:
   std::uint32_t elementSize_ = 0;
-  std::unique_ptr<std::byte[]> data_;
+  SampleStorage data_;
   std::uint32_t count_ = 0;
 };
 

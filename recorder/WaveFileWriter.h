@@ -3,16 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/Files.h"
 #include "recorder/CWave.h"
 
 namespace sonavel {
-
-// Where a wave file goes. Each Write either stores all its bytes or raises FileError.
-class OutputFile {
- public:
-  virtual ~OutputFile() = default;
-  virtual void Write(const void* bytes, std::size_t count) = 0;
-};
 
 // The header of a RIFF/WAVE file with a 16-byte PCM format chunk: 44 bytes in thirteen writes.
 // When the RIFF size (data length + 36) would not fit in 32 bits, an RF64 header is written

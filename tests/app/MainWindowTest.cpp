@@ -7,6 +7,8 @@
 #include "framework/PropertyIndex.h"
 #include "framework/Services.h"
 #include "platform/headless/HeadlessDesktop.h"
+#include "platform/headless/SimulatedWaveInput.h"
+#include "recorder/WaveRecorder.h"
 
 namespace sonavel {
 namespace {
@@ -15,6 +17,7 @@ using headless::HeadlessDesktop;
 
 class MainWindowTest : public ::testing::Test {
  protected:
+  MainWindowTest() { UseWaveInput(waveInput_); }
   void Load() {
     framework_ = std::make_unique<Framework>(desktop_, SonavelProgram());
     framework_->Start();
@@ -23,6 +26,7 @@ class MainWindowTest : public ::testing::Test {
   WindowHandle Handle(std::string_view text) const { return desktop_.FindByText(text); }
   void Focus(std::string_view text) { desktop_.MoveFocus(Handle(text)); }
 
+  headless::SimulatedWaveInput waveInput_;
   HeadlessDesktop desktop_;
   std::unique_ptr<Framework> framework_;
 };
@@ -175,7 +179,14 @@ TEST_F(MainWindowTest, KeysWhileABoxIsOpenDoNothingToTheWindow) {
   EXPECT_NE(desktop_.TopLevel(), 0u);
 }
 
-TEST(ProgramTest, QuitButtonEndsTheProgramWithCodeZero) {
+// The whole program on the headless desktop, recording from a simulated device.
+class ProgramTest : public ::testing::Test {
+ protected:
+  ProgramTest() { UseWaveInput(waveInput_); }
+  headless::SimulatedWaveInput waveInput_;
+};
+
+TEST_F(ProgramTest, QuitButtonEndsTheProgramWithCodeZero) {
   HeadlessDesktop desktop;
   desktop.ScriptIdle([&] {
     desktop.PressAlt('Q');
@@ -187,7 +198,7 @@ TEST(ProgramTest, QuitButtonEndsTheProgramWithCodeZero) {
   EXPECT_TRUE(desktop.Boxes().empty());
 }
 
-TEST(ProgramTest, ClosingThroughTheSystemEndsWithCodeZero) {
+TEST_F(ProgramTest, ClosingThroughTheSystemEndsWithCodeZero) {
   HeadlessDesktop desktop;
   desktop.ScriptIdle([&] { desktop.RequestClose(desktop.TopLevel()); });
   EXPECT_EQ(Framework::RunProgram(desktop, SonavelProgram(), &ProgramEntry), 0);

@@ -19,6 +19,7 @@ class MemoryFile final : public OutputFile {
     content.insert(content.end(), first, first + count);
     ++writes;
   }
+  void Close() override {}
   std::vector<unsigned char> content;
   int writes = 0;
 };
@@ -40,7 +41,7 @@ CWave Sound(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std:
   CWave wave;
   wave.SetPcmFormat(channels, rate, bits);
   const std::size_t bytes = std::size_t{frames} * wave.Format().nBlockAlign;
-  auto storage = std::make_unique<std::byte[]>(bytes);
+  SampleStorage storage = ObtainSampleStorage(bytes);
   for (std::size_t i = 0; i < bytes; ++i)
     storage[i] = static_cast<std::byte>(i * 7);
   wave.SetData(std::move(storage), frames);

@@ -1,0 +1,194 @@
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "framework/FileError.h"
+#include "tests/recorder/RecorderFixture.h"
+
+namespace sonavel::testing {
+namespace {
+
+std::string Contents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::uint32_t U32At(const std::string& bytes, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i)
+    value |= std::uint32_t{static_cast<unsigned char>(bytes[offset + i])} << (8 * i);
+  return value;
+}
+
+// Makes a file that nobody may write, not even root: read-only mode bits and, for root, the
+// immutable flag. Answers false where the file system cannot do that.
+bool MakeUnwritable(const std::string& path) {
+  if (::chmod(path.c_str(), 0444) != 0)
+    return false;
+  if (::geteuid() != 0)
+    return true;
+  const int descriptor = ::open(path.c_str(), O_RDONLY);
+  int flags = 0;
+  const bool made = descriptor >= 0 && ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0 &&
+                    (flags |= FS_IMMUTABLE_FL, ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0);
+  if (descriptor >= 0)
+    ::close(descriptor);
+  return made;
+}
+
+void MakeWritable(const std::string& path) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY);
+  int flags = 0;
+  if (descriptor >= 0 && ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0) {
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
+  }
+  if (descriptor >= 0)
+    ::close(descriptor);
+  ::chmod(path.c_str(), 0644);
+}
+
+class SaveTest : public RecorderTest {
+ protected:
+  // A stereo 16-bit recording of two full buffers.
+  void RecordTwoBuffers() {
+    ASSERT_TRUE(recorder_->SetFormat({2, 8000, 16}));
+    ASSERT_TRUE(recorder_->Start());
+    Capture(2);
+  }
+};
+
+TEST_F(SaveTest, NeverStartedRecorderWritesTheBareHeader) {
+  ASSERT_TRUE(recorder_->Save(PathOf("never.wav"), false));
+  const std::string expected{
+      "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0data\0\0\0\0", 44};
+  EXPECT_EQ(Contents(PathOf("never.wav")), expected);
+  EXPECT_TRUE(device_.Calls().empty());
+}
+
+TEST_F(SaveTest, SaveWhileCapturingWritesEverythingUpToThen) {
+  RecordTwoBuffers();
+  device_.SetBytesHeldAtReset(400);
+  ASSERT_TRUE(recorder_->Save(PathOf("live.wav"), true));
+  EXPECT_FALSE(recorder_->Engine().IsOpen());
+  EXPECT_FALSE(device_.IsOpen());
+  EXPECT_TRUE(recorder_->Engine().Stopping());
+  const std::string file = Contents(PathOf("live.wav"));
+  const std::uint32_t data = (2048 + 100) * 4;
+  ASSERT_EQ(file.size(), 44u + data);
+  EXPECT_EQ(U32At(file, 4), data + 36);
+  EXPECT_EQ(U32At(file, 40), data);
+  EXPECT_EQ(FrameNumbers(recorder_->Recording()), Frames(0, 2148));
+  EXPECT_EQ(file.compare(44, data,
+                         reinterpret_cast<const char*>(recorder_->Recording().SampleData()), data),
+            0);
+  EXPECT_EQ(recorder_->Engine().BlockCount(), 3u);  // the blocks stay
+}
+
+TEST_F(SaveTest, SecondSaveWritesTheSameBytesAndReplacesALongerFile) {
+  RecordTwoBuffers();
+  ASSERT_TRUE(recorder_->Stop());
+  { std::ofstream(PathOf("second.MP3"), std::ios::binary) << std::string(100000, 'x'); }
+  ASSERT_TRUE(recorder_->Save(PathOf("first.wav"), true));
+  ASSERT_TRUE(recorder_->Save(PathOf("second.MP3"), true));
+  const std::string first = Contents(PathOf("first.wav"));
+  EXPECT_EQ(first.size(), 44u + 8192u);
+  EXPECT_EQ(first.substr(0, 4), "RIFF");
+  EXPECT_EQ(Contents(PathOf("second.MP3")), first);
+}
+
+TEST_F(SaveTest, ExistingFileWithoutOverwriteIsLeftAloneAndCaptureGoesOn) {
+  RecordTwoBuffers();
+  { std::ofstream(PathOf("keep.wav")) << "old"; }
+  const std::size_t callsBefore = device_.Calls().size();
+  EXPECT_FALSE(recorder_->Save(PathOf("keep.wav"), false));
+  EXPECT_EQ(Contents(PathOf("keep.wav")), "old");
+  EXPECT_EQ(device_.Calls().size(), callsBefore);
+  Capture(1);
+  EXPECT_EQ(recorder_->Engine().TotalFrames(), 3072u);
+
+  EXPECT_TRUE(recorder_->Save(PathOf("new.wav"), false));  // no such file: written
+  EXPECT_EQ(Contents(PathOf("new.wav")).size(), 44u + 3072u * 4u);
+}
+
+TEST_F(SaveTest, DeviceThatCannotBeClosedLeavesEverythingAsItWas) {
+  const Call failing[] = {Call::kReset, Call::kClose};
+  for (const Call call : failing) {
+    headless::SimulatedWaveInput device;
+    WaveRecorder recorder(1, 2, device, [](std::uint32_t) {});
+    ASSERT_TRUE(recorder.Start());
+    device.FailCall(call, MMSYSERR_ERROR);
+    EXPECT_FALSE(recorder.Save(PathOf("closed.wav"), true));
+    EXPECT_TRUE(recorder.Engine().IsOpen());
+    EXPECT_TRUE(recorder.Engine().Stopping());
+    EXPECT_FALSE(std::filesystem::exists(PathOf("closed.wav")));
+  }
+}
+
+TEST_F(SaveTest, FilesThatCannotBeWrittenRaiseFileErrorAndLoseNothing) {
+  std::filesystem::create_directory(PathOf("folder"));
+  { std::ofstream(PathOf("locked.wav")) << "old"; }
+  const bool lockable = MakeUnwritable(PathOf("locked.wav"));
+  struct Case {
+    std::string name;
+    FileError::Cause cause;
+    int error;
+  };
+  std::vector<Case> cases = {
+      {"", FileError::Cause::kCreate, ENOENT},
+      {PathOf("missing/a.wav"), FileError::Cause::kCreate, ENOENT},
+      {PathOf("folder"), FileError::Cause::kCreate, EISDIR},
+      {"/dev/full", FileError::Cause::kWrite, ENOSPC},
+  };
+  if (lockable)
+    cases.push_back(
+        {PathOf("locked.wav"), FileError::Cause::kCreate, ::geteuid() == 0 ? EPERM : EACCES});
+
+  RecordTwoBuffers();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      recorder_->Save(c.name, true);
+      ADD_FAILURE() << "no FileError";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.WhatFailed(), c.cause);
+      EXPECT_EQ(error.SystemError(), c.error);
+      EXPECT_EQ(error.FileName(), c.name);
+    }
+    EXPECT_FALSE(device_.IsOpen());
+    EXPECT_EQ(recorder_->Recording().SampleCount(), 2048u);
+    EXPECT_EQ(recorder_->Engine().BlockCount(), 2u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathOf("missing")));
+  if (lockable) {
+    EXPECT_EQ(Contents(PathOf("locked.wav")), "old");
+    MakeWritable(PathOf("locked.wav"));
+  }
+  // Nothing was lost: a good name still gets the whole recording.
+  ASSERT_TRUE(recorder_->Save(PathOf("good.wav"), true));
+  EXPECT_EQ(Contents(PathOf("good.wav")).size(), 44u + 8192u);
+}
+
+TEST_F(SaveTest, OutOfMemoryWhileJoiningLeavesTheBlocksForALaterSave) {
+  RecordTwoBuffers();
+  memory_.FailFrom(8192);
+  EXPECT_THROW(recorder_->Save(PathOf("big.wav"), true), std::bad_alloc);
+  EXPECT_FALSE(device_.IsOpen());
+  EXPECT_EQ(recorder_->Engine().BlockCount(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(PathOf("big.wav")));
+  memory_.FailFrom(SIZE_MAX);
+  ASSERT_TRUE(recorder_->Save(PathOf("big.wav"), true));
+  EXPECT_EQ(FrameNumbers(recorder_->Recording()), Frames(0, 2048));
+}
+
+}  // namespace
+}  // namespace sonavel::testing
