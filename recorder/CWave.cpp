@@ -5,6 +5,10 @@
 
 namespace sonavel {
 
+CWave::CWave(const WAVEFORMATEX& format) : waveFormat_(format) {
+  samples_.Attach(nullptr, 0, format.nBlockAlign);
+}
+
 CWave::CWave(const CWave& other) : waveFormat_(other.waveFormat_) {
   samples_.Allocate(other.SampleCount(), other.waveFormat_.nBlockAlign);
   samples_.CopyFrom(other.SampleData(), other.SampleCount(), other.waveFormat_.nBlockAlign);

@@ -13,6 +13,8 @@ namespace sonavel {
 class CWave {
  public:
   CWave() = default;
+  // A wave of this format, taken as it is, with no frames yet.
+  explicit CWave(const WAVEFORMATEX& format);
   virtual ~CWave() = default;
   CWave(const CWave& other);
   CWave& operator=(const CWave& other);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -123,28 +124,52 @@ std::uint64_t CaptureEngine::TotalFrames() const {
 }
 
 CWave CaptureEngine::AssembleRecording() {
-  {
-    const std::scoped_lock lock(stateMutex_);
-    const std::uint16_t frameBytes = captureWave_.Format().nBlockAlign;
-    std::uint64_t frames = 0;
-    for (const SampleBuffer& block : blocks_) {
-      if (frameBytes != 0 && block.ElementSize() == frameBytes)
-        frames += block.Count();
-    }
-    // A recording's frame count is a 32-bit value; more is more than this process can hold.
-    if (frames > std::numeric_limits<std::uint32_t>::max())
-      throw std::bad_alloc();
-    SampleStorage joined = ObtainSampleStorage(frames * frameBytes);
-    std::uint64_t offset = 0;
-    for (const SampleBuffer& block : blocks_) {
-      if (frameBytes == 0 || block.ElementSize() != frameBytes || block.Count() == 0)
-        continue;
-      std::memcpy(joined.get() + offset, block.Data(), static_cast<std::size_t>(block.Bytes()));
-      offset += block.Bytes();
-    }
-    captureWave_.SetData(std::move(joined), static_cast<std::uint32_t>(frames));
+  const std::scoped_lock lock(stateMutex_);
+  const std::uint16_t frameBytes = captureWave_.Format().nBlockAlign;
+  std::uint64_t frames = 0;
+  for (const SampleBuffer& block : blocks_) {
+    if (JoinsInto(block, frameBytes))
+      frames += block.Count();
   }
-  return CWave(captureWave_);
+  // A recording's frame count is a 32-bit value; more is more than this process can hold.
+  if (frames > std::numeric_limits<std::uint32_t>::max())
+    throw std::bad_alloc();
+  // The frames of an earlier join go first: they are these blocks again, and keeping them
+  // would hold one more copy of the recording at the peak. Both new stores are obtained before
+  // anything is copied, so running out of memory loses nothing the blocks do not still hold.
+  captureWave_.SetData(nullptr, 0);
+  SampleStorage joined = ObtainSampleStorage(frames * frameBytes);
+  SampleStorage copy = ObtainSampleStorage(frames * frameBytes);
+  // The copy answered is joined from the blocks too, on a second thread while this one joins
+  // captureWave's: the same bytes in about half the time on two cores. The capture thread
+  // cannot touch the blocks meanwhile: this thread holds the state lock.
+  std::thread second;
+  try {
+    second = std::thread([&] { JoinBlocks(copy.get(), frameBytes); });
+  } catch (const std::system_error&) {
+    JoinBlocks(copy.get(), frameBytes);
+  }
+  JoinBlocks(joined.get(), frameBytes);
+  if (second.joinable())
+    second.join();
+  captureWave_.SetData(std::move(joined), static_cast<std::uint32_t>(frames));
+  CWave answer(captureWave_.Format());
+  answer.SetData(std::move(copy), static_cast<std::uint32_t>(frames));
+  return answer;
+}
+
+bool CaptureEngine::JoinsInto(const SampleBuffer& block, std::uint16_t frameBytes) {
+  return frameBytes != 0 && block.ElementSize() == frameBytes;
+}
+
+void CaptureEngine::JoinBlocks(std::byte* storage, std::uint16_t frameBytes) const {
+  std::uint64_t offset = 0;
+  for (const SampleBuffer& block : blocks_) {
+    if (!JoinsInto(block, frameBytes) || block.Count() == 0)
+      continue;
+    std::memcpy(storage + offset, block.Data(), static_cast<std::size_t>(block.Bytes()));
+    offset += block.Bytes();
+  }
 }
 
 bool CaptureEngine::Stopping() const {

@@ -61,7 +61,8 @@ class CaptureEngine {
 
   // Frames in all blocks.
   std::uint64_t TotalFrames() const;
-  // Joins the blocks into captureWave and answers a copy of it. Blocks of a format other than
+  // Joins the blocks into captureWave and answers a copy of it; the frames of an earlier join
+  // are released first. Blocks of a format other than
   // captureWave's (left by a Start that changed the format and then could not open the device)
   // are left out: their frames would be noise in this format.
   CWave AssembleRecording();
@@ -102,6 +103,11 @@ class CaptureEngine {
   void ClearBlocks();
   void FreeBuffers();
   bool WaitForReturnedBuffers();
+  // Whether a block's frames belong in a recording of this frame size.
+  static bool JoinsInto(const SampleBuffer& block, std::uint16_t frameBytes);
+  // Copies the frames of every such block, in order, to storage. Runs with stateMutex_ held
+  // by the calling thread.
+  void JoinBlocks(std::byte* storage, std::uint16_t frameBytes) const;
 
   WaveInput& input_;
   Pause pause_;

@@ -78,7 +78,10 @@ bool WaveRecorder::Save(const std::string& fileName, bool overwrite) {
     return false;
   if (!engine_.Close())
     return false;
-  // The joined recording is moved in, not copied a second time: nobody can tell the difference.
+  // The copy of an earlier Save is released first, so that at most three copies of the
+  // recording are held at once (blocks, joined frames, this copy); the joined recording is
+  // moved in, not copied a second time: nobody can tell the difference.
+  recording_.SetData(nullptr, 0);
   recording_ = engine_.AssembleRecording();
   recording_.SaveAs(fileName);
   return FileExists(fileName);
