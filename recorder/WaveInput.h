@@ -10,8 +10,10 @@
 //
 // Threads: calls may come from two threads at once (the recorder's UI thread resetting or
 // closing, its capture thread unpreparing and adding buffers); a device is safe for that. The
-// callback runs on a thread of the device's own and must not call back into the device: on
-// Windows that deadlocks. A device never holds a lock of its own while it runs the callback.
+// callback runs on a thread of the device's own, or, for what Open, Close and Reset send, on the
+// thread making that call. It must not call back into the device (on Windows that deadlocks),
+// and a caller must hold no lock the callback needs while it opens, resets or closes. A device
+// never holds a lock of its own while it runs the callback.
 //
 // Buffers: a buffer added to an open device is handed back exactly once through the callback
 // with WIM_DATA, WHDR_DONE set in dwFlags and dwBytesRecorded filled in, in the order in which
