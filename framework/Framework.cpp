@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <utility>
 
 #include "framework/ErrorReport.h"
 #include "framework/FatalMessages.h"
+#include "framework/HandlerErrorBox.h"
 #include "framework/ProcessEnded.h"
 
 namespace sonavel {
@@ -286,8 +288,22 @@ void Framework::DestroyWindow(LoadedWindow& window) {
 }
 
 void Framework::FireEvent(LoadedWindow& window, int unitIndex, std::int32_t event) {
-  if (EventHandler handler = window.Units()[unitIndex].catalog->HandlerFor(event))
+  EventHandler handler = window.Units()[unitIndex].catalog->HandlerFor(event);
+  if (handler == nullptr)
+    return;
+  // The errors a handler may raise end that handler, not the program: the user is told and the
+  // loop goes on with the next message.
+  try {
     handler();
+  } catch (const FileError& error) {
+    ShowHandlerError(handler_error::FileErrorText(error));
+  } catch (const std::bad_alloc&) {
+    ShowHandlerError(std::string(handler_error::kOutOfMemory));
+  }
+}
+
+void Framework::ShowHandlerError(const std::string& text) {
+  RunModal([&] { return desktop_.MessageBox(text, handler_error::kTitle, handler_error::kFlags); });
 }
 
 bool Framework::PreTranslateKey(WindowHandle target, const KeyPress& key) {

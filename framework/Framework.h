@@ -102,6 +102,7 @@ class Framework final : private DesktopEvents {
   bool CreateWindow(LoadedWindow& window);
   bool CreateControl(LoadedWindow& window, RuntimeUnit& unit);
   void FireEvent(LoadedWindow& window, int unitIndex, std::int32_t event);
+  void ShowHandlerError(const std::string& text);
   void DestroyWindow(LoadedWindow& window);
   bool AnyWindowAlive() const;
   LoadedWindow* FindWindow(ControlId windowId);

@@ -6,12 +6,50 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "framework/FileError.h"
 #include "framework/Files.h"
 
 namespace sonavel {
 namespace {
+
+// What an error number means, in the words of the program's users.
+std::string Reason(int error) {
+  switch (error) {
+    case 0:
+      return "磁盘已满，数据没有全部写入";
+    case ENOENT:
+      return "文件夹不存在";
+    case ENOTDIR:
+      return "路径中有一部分不是文件夹";
+    case EISDIR:
+      return "这是一个文件夹的名称";
+    case EACCES:
+      return "没有写入这个位置的权限";
+    case EPERM:
+      return "不允许修改这个文件";
+    case EROFS:
+      return "文件系统是只读的";
+    case ENOSPC:
+      return "磁盘已满";
+    case EDQUOT:
+      return "超出了磁盘配额";
+    case ENAMETOOLONG:
+      return "文件名太长";
+    case EIO:
+      return "磁盘读写出错";
+    case EBUSY:
+    case ETXTBSY:
+      return "文件正被其他程序占用";
+    default:
+      return std::strerror(error);
+  }
+}
+
+FileError Failure(FileError::Cause cause, int error, const std::string& fileName) {
+  return FileError(cause, error, fileName, Reason(error));
+}
 
 class PosixOutputFile final : public OutputFile {
  public:
@@ -33,9 +71,9 @@ class PosixOutputFile final : public OutputFile {
       if (stored < 0 && errno == EINTR)
         continue;
       if (stored < 0)
-        throw FileError(FileError::Cause::kWrite, errno, fileName_);
+        throw Failure(FileError::Cause::kWrite, errno, fileName_);
       if (stored == 0)
-        throw FileError(FileError::Cause::kWrite, 0, fileName_);
+        throw Failure(FileError::Cause::kWrite, 0, fileName_);
       next += stored;
       count -= static_cast<std::size_t>(stored);
     }
@@ -46,7 +84,7 @@ class PosixOutputFile final : public OutputFile {
     descriptor_ = -1;
     // Not retried on EINTR: the descriptor is released whatever close(2) answers.
     if (::close(descriptor) != 0)
-      throw FileError(FileError::Cause::kClose, errno, fileName_);
+      throw Failure(FileError::Cause::kClose, errno, fileName_);
   }
 
  private:
@@ -62,7 +100,7 @@ std::unique_ptr<OutputFile> CreateOutputFile(const std::string& fileName) {
     descriptor = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   } while (descriptor < 0 && errno == EINTR);
   if (descriptor < 0)
-    throw FileError(FileError::Cause::kCreate, errno, fileName);
+    throw Failure(FileError::Cause::kCreate, errno, fileName);
   return std::make_unique<PosixOutputFile>(descriptor, fileName);
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <thread>
 
+#include "framework/FileError.h"
+#include "framework/HandlerErrorBox.h"
 #include "framework/ProcessEnded.h"
 #include "framework/Services.h"
 #include "tests/framework/TestProgram.h"
@@ -133,6 +136,39 @@ TEST_F(WindowBehaviourTest, ReactivationGivesTheFocusBackToTheControlThatHadIt) 
   EXPECT_EQ(desktop_.Focused(), 0u);
   desktop_.Activate(window);
   EXPECT_EQ(desktop_.FocusedText(), "Second(&S)");
+}
+
+TEST_F(WindowBehaviourTest, ErrorsRaisedByAClickAreShownAndTheLoopGoesOn) {
+  struct Case {
+    const char* name;
+    void (*raise)();
+    std::string text;
+  };
+  const Case cases[] = {
+      {"file", [] { throw FileError(FileError::Cause::kWrite, 28, "/x/y.wav", "磁盘已满"); },
+       "无法写完文件“/x/y.wav”。文件可能不完整。\n原因：磁盘已满（系统错误 28）"},
+      {"memory", [] { throw std::bad_alloc(); }, std::string(handler_error::kOutOfMemory)},
+  };
+  Load();
+  const WindowHandle first = Handle("First(&F)");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TheJournal().onFirstClick = c.raise;
+    const std::size_t shown = desktop_.Boxes().size();
+    // Every way a click comes: the mouse, Space on the focused button, the access key.
+    desktop_.Click(first);
+    desktop_.MoveFocus(first);
+    desktop_.PressKey({' ', false});
+    desktop_.PressAlt('F');
+    ASSERT_EQ(desktop_.Boxes().size(), shown + 3);
+    for (std::size_t i = shown; i < shown + 3; ++i) {
+      const headless::BoxRecord& box = desktop_.Boxes()[i];
+      EXPECT_EQ(box.text, c.text);
+      EXPECT_EQ(box.title, handler_error::kTitle);
+      EXPECT_EQ(box.flags, 0x2010u);
+    }
+    EXPECT_EQ(desktop_.FocusedText(), "First(&F)");
+  }
 }
 
 }  // namespace
