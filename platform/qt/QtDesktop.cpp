@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -124,6 +126,12 @@ QtDesktop::QtDesktop(int& argc, char** argv)
     : application_(std::make_unique<QApplication>(argc, argv)) {
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setWindowIcon(ApplicationIcon());
+  // The stock texts of boxes and dialogs (OK, Save, Cancel, the overwrite question) follow the
+  // system's language where Qt's translations for it are installed; English otherwise.
+  if (translator_.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&translator_);
+  }
   application_->installEventFilter(this);
 }
 

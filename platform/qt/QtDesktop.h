@@ -12,6 +12,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTranslator>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -69,6 +70,7 @@ class QtDesktop final : public QObject, public Desktop {
   QWidget* ActiveFrameworkWindow() const;
 
   std::unique_ptr<QApplication> application_;
+  QTranslator translator_;  // after the application: it goes first
   DesktopEvents* events_ = nullptr;
   std::map<WindowHandle, QPointer<QWidget>> widgets_;
   WindowHandle nextHandle_ = 1;

@@ -122,11 +122,21 @@ TEST_F(QtDesktopTest, LabelsDrawMnemonicsAndDoubleAmpersands) {
   EXPECT_EQ(plain.pixelColor(0, 0), desktop->WidgetOf(window_)->palette().color(QPalette::Button));
 }
 
+TEST_F(QtDesktopTest, StockTextsFollowTheSystemLanguage) {
+  // main runs the suite in Simplified Chinese.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("保存"));
+}
+
 }  // namespace
 }  // namespace sonavel::qt
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qunsetenv("LC_ALL");
+  qunsetenv("LC_MESSAGES");
+  qunsetenv("LANGUAGE");
+  qputenv("LANG", "zh_CN.UTF-8");
   sonavel::qt::QtDesktop desktop(argc, argv);
   sonavel::qt::desktop = &desktop;
   ::testing::InitGoogleTest(&argc, argv);
