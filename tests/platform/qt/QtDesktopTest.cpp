@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/qt/LabelWidget.h"
 #include "platform/qt/QtDesktop.h"
@@ -120,6 +125,36 @@ TEST_F(QtDesktopTest, LabelsDrawMnemonicsAndDoubleAmpersands) {
   EXPECT_NE(underlined, ampersand);
   // Opaque: the label's corner shows its own button-face fill.
   EXPECT_EQ(plain.pixelColor(0, 0), desktop->WidgetOf(window_)->palette().color(QPalette::Button));
+}
+
+// Types a name into the open save dialog and presses Enter there, as a user does.
+void TypeIntoDialog(const QString& name) {
+  QTimer::singleShot(0, [name] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+    field->setText(name);
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+}
+
+TEST_F(QtDesktopTest, SaveDialogCompletesOnlyABareNameAndMakesItsFolderCurrent) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString start = QDir::currentPath();
+  const std::pair<QString, QString> cases[] = {{"take", "take.MP3"}, {"take.wav", "take.wav"}};
+  for (const auto& [typed, returned] : cases) {
+    TypeIntoDialog(folder.filePath(typed));
+    FileDialogRequest request;
+    request.defaultExtension = "MP3";
+    request.overwritePrompt = true;
+    const std::optional<std::string> chosen = desktop->FileDialog(request);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(QString::fromStdString(*chosen), folder.filePath(returned));
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    QDir::setCurrent(start);
+  }
 }
 
 TEST_F(QtDesktopTest, StockTextsFollowTheSystemLanguage) {
