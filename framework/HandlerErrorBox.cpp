@@ -15,7 +15,10 @@ std::string FileErrorText(const FileError& error) {
       text = "无法关闭文件";
       break;
   }
-  text += error.FileName().empty() ? "：没有指定文件名。" : "“" + error.FileName() + "”。";
+  // With no name at all that is the whole story: the system's reason would only confuse.
+  if (error.FileName().empty())
+    return text + "：没有指定文件名。";
+  text += "“" + error.FileName() + "”。";
   if (error.WhatFailed() != FileError::Cause::kCreate)
     text += "文件可能不完整。";
   if (!error.Reason().empty())
