@@ -1,5 +1,6 @@
-// The recorder on real sound: ALSA's default device, which the test script routes to a private
-// sound server playing a 440 Hz sine in real time.
+// The recorder on real sound: the system's default input (ALSA's default device, or the wave
+// mapper under Wine), which the test script routes to a private sound server playing a 440 Hz
+// sine in real time.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,11 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 
-#include "platform/alsa/AlsaWaveInput.h"
 #include "recorder/WaveRecorder.h"
+#include "tests/support/SystemWaveInput.h"
 
 namespace sonavel {
 namespace {
@@ -47,12 +49,12 @@ double DominantFrequency(const std::string& data, std::size_t firstFrame, std::s
 TEST(RealCaptureTest, TwoSecondsOfA440HzSineAreRecordedWhole) {
   if (std::getenv("PULSE_SERVER") == nullptr)
     GTEST_SKIP() << "needs the private sound server of tests/support/with_sound_server";
-  alsa::AlsaWaveInput input;
+  const std::unique_ptr<WaveInput> input = MakeSystemWaveInput();
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() / "sonavel-real-capture.wav";
   Clock::duration recorded{};
   {
-    WaveRecorder recorder(1, 2, input, [](std::uint32_t milliseconds) {
+    WaveRecorder recorder(1, 2, *input, [](std::uint32_t milliseconds) {
       std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     });
     ASSERT_TRUE(recorder.SetFormat({2, 8000, 16}));
