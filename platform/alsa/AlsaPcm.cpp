@@ -6,10 +6,12 @@
 namespace sonavel::alsa {
 namespace {
 
-// Short periods keep a stop prompt: the capture thread looks at its stop flag once a period.
-constexpr unsigned kPeriodMicroseconds = 32'000;
+// One period is one capture buffer at the recorder's format (1024 frames at 8000 Hz): the
+// thread and the sound server wake once a buffer, which keeps capture as cheap as the system's
+// own recorder; a stop still takes effect within one buffer, since the flag is checked each period.
+constexpr unsigned kPeriodMicroseconds = 128'000;
 // Room for the capture thread to be late by several periods before the device overruns.
-constexpr unsigned kBufferMicroseconds = 500'000;
+constexpr unsigned kBufferMicroseconds = 1'000'000;
 
 struct HardwareParamsFree {
   void operator()(snd_pcm_hw_params_t* params) const { snd_pcm_hw_params_free(params); }

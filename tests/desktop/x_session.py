@@ -1,6 +1,7 @@
 """A private X display with a window manager, for tests that drive the real program."""
 
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -43,6 +44,8 @@ class XSession:
                     process.wait(timeout=5)
                 except subprocess.TimeoutExpired:
                     process.kill()
+                    process.wait()
+        shutil.rmtree(self.runtime, ignore_errors=True)
         return False
 
     def _wait_for_window_manager(self):
@@ -67,6 +70,29 @@ class XSession:
         found = self.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", title_pattern],
                          timeout=timeout)
         return found.stdout.split()[0]
+
+    def window_gone(self, title_pattern, timeout=20):
+        """Waits until no visible window's title matches; False if one is still there."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                             check=False)
+            if not found.stdout.split():
+                return True
+            time.sleep(0.05)
+        return False
+
+    def press(self, window, keys):
+        """Focuses the window (X input focus, which needs no answer from the client) and presses
+        the keys there, as a user would. Returns the moment the keys were sent."""
+        self.run(["xdotool", "windowfocus", "--sync", window])
+        sent = time.monotonic()
+        self.run(["xdotool", "key", keys])
+        return sent
+
+    def type_text(self, window, text):
+        self.run(["xdotool", "windowfocus", "--sync", window])
+        self.run(["xdotool", "type", "--delay", "20", text], timeout=60)
 
     def outer_rect(self, window):
         """The window's rectangle with the manager's frame: (left, top, width, height)."""
