@@ -197,10 +197,10 @@ void CaptureEngine::WaveInCallback(HWAVEIN device, std::uint32_t message, std::u
   auto* exchange = reinterpret_cast<DeviceExchange*>(header->dwUser);
   if (exchange == nullptr)
     return;
-  {
-    const std::scoped_lock lock(exchange->mailboxMutex);
-    exchange->mailbox.push_back({device, header});
-  }
+  // Signalled under the lock: once the capture thread has taken this buffer the engine may be
+  // destroyed, and its destructor takes this lock before the exchange goes.
+  const std::scoped_lock lock(exchange->mailboxMutex);
+  exchange->mailbox.push_back({device, header});
   exchange->mailboxSignal.notify_one();
 }
 
