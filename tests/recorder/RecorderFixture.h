@@ -96,6 +96,13 @@ class RecorderTest : public ::testing::Test {
     }
   }
 
+  // A stereo 16-bit recording of two full buffers, still capturing.
+  void RecordTwoBuffers() {
+    ASSERT_TRUE(recorder_->SetFormat({2, 8000, 16}));
+    ASSERT_TRUE(recorder_->Start());
+    Capture(2);
+  }
+
   int CallsOf(Call call) const {
     int count = 0;
     for (Call made : device_.Calls())

@@ -45,15 +45,7 @@ void MakeWritable(const std::string& path) {
   ::chmod(path.c_str(), 0644);
 }
 
-class SaveFailureTest : public RecorderTest {
- protected:
-  // A stereo 16-bit recording of two full buffers.
-  void RecordTwoBuffers() {
-    ASSERT_TRUE(recorder_->SetFormat({2, 8000, 16}));
-    ASSERT_TRUE(recorder_->Start());
-    Capture(2);
-  }
-};
+using SaveFailureTest = RecorderTest;
 
 TEST_F(SaveFailureTest, FilesThatCannotBeWrittenRaiseFileErrorAndLoseNothing) {
   std::filesystem::create_directory(PathOf("folder"));

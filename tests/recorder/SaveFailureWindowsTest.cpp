@@ -17,14 +17,7 @@
 namespace sonavel::testing {
 namespace {
 
-class SaveFailureTest : public RecorderTest {
- protected:
-  void RecordTwoBuffers() {
-    ASSERT_TRUE(recorder_->SetFormat({2, 8000, 16}));
-    ASSERT_TRUE(recorder_->Start());
-    Capture(2);
-  }
-};
+using SaveFailureTest = RecorderTest;
 
 TEST_F(SaveFailureTest, FilesThatCannotBeWrittenRaiseFileErrorAndLoseNothing) {
   std::filesystem::create_directory(PathOf("folder"));

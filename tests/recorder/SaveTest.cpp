@@ -18,15 +18,7 @@ std::uint32_t U32At(const std::string& bytes, std::size_t offset) {
   return value;
 }
 
-class SaveTest : public RecorderTest {
- protected:
-  // A stereo 16-bit recording of two full buffers.
-  void RecordTwoBuffers() {
-    ASSERT_TRUE(recorder_->SetFormat({2, 8000, 16}));
-    ASSERT_TRUE(recorder_->Start());
-    Capture(2);
-  }
-};
+using SaveTest = RecorderTest;
 
 TEST_F(SaveTest, NeverStartedRecorderWritesTheBareHeader) {
   ASSERT_TRUE(recorder_->Save(PathOf("never.wav"), false));
