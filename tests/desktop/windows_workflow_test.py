@@ -6,7 +6,6 @@ full Windows path into Wine's own save dialog, records for about 3 s, stops, dis
 box, waits out the pause after it, quits, and judges the file with the Linux workflow's checks.
 """
 
-import argparse
 import os
 import shutil
 import subprocess
@@ -16,7 +15,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(__file__))
 from workflow_test import (HELP_TITLE, MAIN_TITLE, PAUSE_SECONDS, RECORD_SECONDS,  # noqa: E402
-                           SAVED_TITLE, Abort, Checks, find, judge_file)
+                           SAVED_TITLE, Abort, Checks, find, parse_arguments,
+                           quit_and_judge)
 from x_session import XSession  # noqa: E402
 
 SKIP = 77
@@ -88,24 +88,12 @@ def run_workflow(checks, session, program, target, artifacts):
     session.press(help_box, "Return")
     checks.require(session.window_gone(HELP_TITLE, 10), "Enter dismisses the help box")
 
-    session.press(main, "alt+q")
-    try:
-        code = program.wait(timeout=15)
-    except subprocess.TimeoutExpired:
-        code = None
-    checks.check(code == 0, f"Alt+Q ends the program with code {code}")
-
-    judge_file(checks, target, size_at_box, stop_key - record_key)
+    quit_and_judge(checks, session, main, program, target, size_at_box, stop_key - record_key)
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    if "PULSE_SERVER" not in os.environ:
-        print("run this through tests/support/with_sound_server: it records that server's tone",
-              file=sys.stderr)
+    args = parse_arguments()
+    if args is None:
         return 2
     if not os.environ.get("SONAVEL_WINE_DISPLAY"):
         print("run this inside tests/support/with_wine_display: it needs its display and prefix",

@@ -135,6 +135,30 @@ def judge_file(checks, path, size_at_box, elapsed):
                                f"is off by {worst:.3f}")
 
 
+def quit_and_judge(checks, session, main, program, target, size_at_box, elapsed, timeout=15):
+    """Alt+Q must end the program with code 0; then the recording is judged."""
+    session.press(main, "alt+q")
+    try:
+        code = program.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        code = None
+    checks.check(code == 0, f"Alt+Q ends the program with code {code}")
+    judge_file(checks, target, size_at_box, elapsed)
+
+
+def parse_arguments():
+    """The program and the artifacts folder; None when no private sound server is there."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    if "PULSE_SERVER" not in os.environ:
+        print("run this through tests/support/with_sound_server: it records that server's tone",
+              file=sys.stderr)
+        return None
+    return args
+
+
 def run_workflow(checks, session, program, target, artifacts):
     def shot(name, window):
         session.screenshot(os.path.join(artifacts, name), session.outer_rect(window)[0])
@@ -189,24 +213,12 @@ def run_workflow(checks, session, program, target, artifacts):
     checks.check(session.pixels(status_label) == status_idle, "the status is back to 未录音")
     shot("workflow-after-pause.png", main)
 
-    session.press(main, "alt+q")
-    try:
-        code = program.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        code = None
-    checks.check(code == 0, f"Alt+Q ends the program with code {code}")
-
-    judge_file(checks, target, size_at_box, stop_key - record_key)
+    quit_and_judge(checks, session, main, program, target, size_at_box, stop_key - record_key)
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
-    if "PULSE_SERVER" not in os.environ:
-        print("run this through tests/support/with_sound_server: it records that server's tone",
-              file=sys.stderr)
+    args = parse_arguments()
+    if args is None:
         return 2
     os.makedirs(args.artifacts, exist_ok=True)
 
