@@ -14,8 +14,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from workflow_test import (HELP_TITLE, MAIN_TITLE, PAUSE_SECONDS, RECORD_SECONDS,  # noqa: E402
-                           SAVED_TITLE, Abort, Checks, find, parse_arguments,
+from workflow_test import (MAIN_TITLE, RECORD_SECONDS, SAVED_TITLE, Abort, Checks,  # noqa: E402
+                           dismiss_and_wait_out_the_pause, find, parse_arguments,
                            quit_and_judge)
 from x_session import XSession  # noqa: E402
 
@@ -75,18 +75,7 @@ def run_workflow(checks, session, program, target, artifacts):
     time.sleep(0.3)
     shot("windows-workflow-saved-box.png", box)
 
-    dismissed = session.press(box, "Return")
-    checks.require(session.window_gone(SAVED_TITLE, 10), "Enter dismisses the 恭喜 box")
-    # Sent at once: the program reads it only when its pause is over.
-    session.press(main, "alt+h")
-    help_box = find(session, HELP_TITLE, PAUSE_SECONDS + 25)
-    checks.require(help_box is not None, "the program answers Alt+H after its pause")
-    waited = time.monotonic() - dismissed
-    checks.check(waited >= PAUSE_SECONDS,
-                 f"the help box came {waited:.1f} s after the 恭喜 box was dismissed, not before "
-                 f"the {PAUSE_SECONDS:.0f} s pause ended")
-    session.press(help_box, "Return")
-    checks.require(session.window_gone(HELP_TITLE, 10), "Enter dismisses the help box")
+    dismiss_and_wait_out_the_pause(checks, session, main, box)
 
     quit_and_judge(checks, session, main, program, target, size_at_box, stop_key - record_key)
 

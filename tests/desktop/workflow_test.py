@@ -135,6 +135,22 @@ def judge_file(checks, path, size_at_box, elapsed):
                                f"is off by {worst:.3f}")
 
 
+def dismiss_and_wait_out_the_pause(checks, session, main, box):
+    """Enter on the 恭喜 box; the program answers Alt+H only once its pause is over."""
+    dismissed = session.press(box, "Return")
+    checks.require(session.window_gone(SAVED_TITLE, 10), "Enter dismisses the 恭喜 box")
+    # Sent at once: the program reads it only when its pause is over.
+    session.press(main, "alt+h")
+    help_box = find(session, HELP_TITLE, PAUSE_SECONDS + 25)
+    checks.require(help_box is not None, "the program answers Alt+H after its pause")
+    waited = time.monotonic() - dismissed
+    checks.check(waited >= PAUSE_SECONDS,
+                 f"the help box came {waited:.1f} s after the 恭喜 box was dismissed, not before "
+                 f"the {PAUSE_SECONDS:.0f} s pause ended")
+    session.press(help_box, "Return")
+    checks.require(session.window_gone(HELP_TITLE, 10), "Enter dismisses the help box")
+
+
 def quit_and_judge(checks, session, main, program, target, size_at_box, elapsed, timeout=15):
     """Alt+Q must end the program with code 0; then the recording is judged."""
     session.press(main, "alt+q")
@@ -197,18 +213,7 @@ def run_workflow(checks, session, program, target, artifacts):
     size_at_box = os.path.getsize(target)
     shot("workflow-saved-box.png", box)
 
-    dismissed = session.press(box, "Return")
-    checks.require(session.window_gone(SAVED_TITLE, 10), "Enter dismisses the 恭喜 box")
-    # Sent at once: the program reads it only when its pause is over.
-    session.press(main, "alt+h")
-    help_box = find(session, HELP_TITLE, PAUSE_SECONDS + 25)
-    checks.require(help_box is not None, "the program answers Alt+H after its pause")
-    waited = time.monotonic() - dismissed
-    checks.check(waited >= PAUSE_SECONDS,
-                 f"the help box came {waited:.1f} s after the 恭喜 box was dismissed, not before "
-                 f"the {PAUSE_SECONDS:.0f} s pause ended")
-    session.press(help_box, "Return")
-    checks.require(session.window_gone(HELP_TITLE, 10), "Enter dismisses the help box")
+    dismiss_and_wait_out_the_pause(checks, session, main, box)
     time.sleep(0.3)
     checks.check(session.pixels(status_label) == status_idle, "the status is back to 未录音")
     shot("workflow-after-pause.png", main)

@@ -548,17 +548,24 @@ class AlsaLostServerTest : public AlsaCaptureTest {
 
   // Only reached when SetUp found the server.
   static pid_t Server() { return SoundServerPid().value(); }
+
+  // A device capturing into two queued buffers for a moment, before the server is harmed.
+  void StartCapturing(HWAVEIN& device) {
+    device = OpenDevice();
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(Queue(device, first_));
+    ASSERT_TRUE(Queue(device, second_));
+    ASSERT_EQ(input_.Start(device), MMSYSERR_NOERROR);
+    std::this_thread::sleep_for(200ms);
+  }
+
+  Buffer first_{16000};
+  Buffer second_{16000};
 };
 
 TEST_F(AlsaLostServerTest, HungServerMakesResetAnswerAnErrorInsteadOfWaiting) {
-  const HWAVEIN device = OpenDevice();
-  ASSERT_NE(device, nullptr);
-  Buffer first(16000);
-  Buffer second(16000);
-  ASSERT_TRUE(Queue(device, first));
-  ASSERT_TRUE(Queue(device, second));
-  ASSERT_EQ(input_.Start(device), MMSYSERR_NOERROR);
-  std::this_thread::sleep_for(200ms);
+  HWAVEIN device = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartCapturing(device));
   ASSERT_EQ(kill(Server(), SIGSTOP), 0);
   // Long enough for the reader to use up what the client library had buffered and block.
   std::this_thread::sleep_for(1s);
@@ -571,23 +578,17 @@ TEST_F(AlsaLostServerTest, HungServerMakesResetAnswerAnErrorInsteadOfWaiting) {
   EXPECT_LT(took, kWaitBound);
   const auto data = log_.Data();
   ASSERT_EQ(data.size(), 2u);
-  EXPECT_EQ(data[0].header, &first.header);
+  EXPECT_EQ(data[0].header, &first_.header);
   EXPECT_GT(data[0].bytesRecorded, 0u);
   EXPECT_TRUE(input_.Status(device)->lost);
-  EXPECT_EQ(input_.AddBuffer(device, &first.header), MMSYSERR_ERROR);
+  EXPECT_EQ(input_.AddBuffer(device, &first_.header), MMSYSERR_ERROR);
   EXPECT_EQ(input_.Start(device), MMSYSERR_ERROR);
   EXPECT_EQ(input_.Close(device), MMSYSERR_NOERROR);
 }
 
 TEST_F(AlsaLostServerTest, KilledServerEndsCaptureAndEveryCallStillAnswers) {
-  const HWAVEIN device = OpenDevice();
-  ASSERT_NE(device, nullptr);
-  Buffer first(16000);
-  Buffer second(16000);
-  ASSERT_TRUE(Queue(device, first));
-  ASSERT_TRUE(Queue(device, second));
-  ASSERT_EQ(input_.Start(device), MMSYSERR_NOERROR);
-  std::this_thread::sleep_for(200ms);
+  HWAVEIN device = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartCapturing(device));
   ASSERT_EQ(kill(Server(), SIGKILL), 0);
 
   ASSERT_TRUE(WaitUntil([&] { return !input_.Status(device)->capturing; }));
@@ -600,10 +601,10 @@ TEST_F(AlsaLostServerTest, KilledServerEndsCaptureAndEveryCallStillAnswers) {
   EXPECT_EQ(input_.Reset(device), MMSYSERR_NOERROR);
   const auto data = log_.Data();
   ASSERT_EQ(data.size(), 2u);
-  EXPECT_EQ(data[0].header, &first.header);
+  EXPECT_EQ(data[0].header, &first_.header);
   EXPECT_GT(data[0].bytesRecorded, 0u);
   EXPECT_LT(data[0].bytesRecorded, 16000u);
-  EXPECT_EQ(data[1].header, &second.header);
+  EXPECT_EQ(data[1].header, &second_.header);
   EXPECT_EQ(input_.Close(device), MMSYSERR_NOERROR);
 
   EXPECT_NE(input_.QueryFormat(WAVE_MAPPER, kRecorderFormat), MMSYSERR_NOERROR);
